@@ -28,7 +28,7 @@ QFont designFont(const QString &family, int pixelHeight, bool boldItalic = false
 void setTextColor(QWidget *widget, const QColor &color)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(widget->foregroundRole(), color);
     widget->setPalette(palette);
 }
 

@@ -67,7 +67,7 @@ TEST(MainWindow, LayoutMatchesTheDesign)
         EXPECT_EQ(label->font().pixelSize(), w.fontPixels) << w.name;
         EXPECT_EQ(label->font().bold() && label->font().italic(), w.boldItalic) << w.name;
         if (w.textColor.isValid())
-            EXPECT_EQ(label->palette().color(QPalette::WindowText), w.textColor) << w.name;
+            EXPECT_EQ(label->palette().color(label->foregroundRole()), w.textColor) << w.name;
     }
     EXPECT_EQ(form.Label1->parentWidget(), form.Panel2);
     for (TPanel *panel : {form.Panel1, form.Panel2, form.Panel5}) {
