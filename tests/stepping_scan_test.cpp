@@ -280,16 +280,24 @@ TEST(ScanInWindow, ExitPressedAtAPumpEndsThatPass)
 TEST(ScanInWindow, ErrorInAPassEndsTheScanInTheErrorBoxAndLeavesTheWindowIdle)
 {
     using Call = SimulatedComPort::CallKind;
+    const QString lineFailed = QStringLiteral("Ошибка функции EscapeCommFunction.");
+    const QString statusFailed = QStringLiteral("Ошибка функции GetCommModemStatus.");
+    const auto portVanishesAt = [](Call kind, int nth) {
+        return [=](ScanningWindow &w) { w.port->failFrom(kind, nth); };
+    };
     struct Case {
         const char *name;
         std::function<void(ScanningWindow &)> fault;
         QString message;
     };
+    // Counted from the scan's first call: pass 3 is the one at the marker, and
+    // conductor 2 rings through, so each place a line call can fail is reached.
     const Case cases[] = {
-        {"step pulse", [](ScanningWindow &w) { w.port->failFrom(Call::SetDTR, 9); },
-         QStringLiteral("Ошибка функции EscapeCommFunction.")},
-        {"status read", [](ScanningWindow &w) { w.port->failFrom(Call::ReadStatus, 7); },
-         QStringLiteral("Ошибка функции GetCommModemStatus.")},
+        {"pulse, DTR low", portVanishesAt(Call::SetDTR, 5), lineFailed},
+        {"pulse, DTR high", portVanishesAt(Call::SetDTR, 6), lineFailed},
+        {"marker test, first read", portVanishesAt(Call::ReadStatus, 5), statusFailed},
+        {"marker test, second read", portVanishesAt(Call::ReadStatus, 6), statusFailed},
+        {"continuity test", portVanishesAt(Call::ReadStatus, 4), statusFailed},
         {"clip that cannot be opened",
          [](ScanningWindow &w) {
              QFile(w.clips.filePath("2.wav")).open(QIODevice::WriteOnly);
@@ -299,6 +307,7 @@ TEST(ScanInWindow, ErrorInAPassEndsTheScanInTheErrorBoxAndLeavesTheWindowIdle)
     };
     for (const Case &c : cases) {
         ScanningWindow w(3, {2});
+        w.port->clearCalls();
         c.fault(w);
         // Fired by the timer itself, so the error goes through the window's handler guard.
         w.form->Timer1->setInterval(0);
