@@ -249,16 +249,32 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!outerSizeFitted_)
-        QTimer::singleShot(0, this, [this] { fitOuterSizeToDesign(); });
+    fitOuterSizeToDesign();
 }
 
-// The designed bounds are those of the outer window; the frame is known only
-// once the window manager has framed it.
+void TForm1::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    fitOuterSizeToDesign();
+}
+
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fitOuterSizeToDesign();
+}
+
+// The designed bounds are those of the outer window, but its frame is known
+// only once a window manager has framed it, some time after it is shown.
+// Fit once, when the frame appears; without a window manager there is none.
 void TForm1::fitOuterSizeToDesign()
 {
+    if (outerSizeFitted_ || !isVisible())
+        return;
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.width() <= 0 && frame.height() <= 0)
+        return;
     outerSizeFitted_ = true;
-    const QSize frame = frameGeometry().size() - geometry().size();
     resize(designedOuterBounds.size() - frame);
     move(designedOuterBounds.topLeft());
 }
