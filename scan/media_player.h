@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 // A clip that the player could not open. The message is the reason, readable as it stands.
-class EMCIDeviceError : public std::runtime_error {
+class EMediaPlayerError : public std::runtime_error {
 public:
-    explicit EMCIDeviceError(const QString &message) : std::runtime_error(message.toStdString()) {}
+    explicit EMediaPlayerError(const QString &message) : std::runtime_error(message.toStdString()) {}
 };
 
 // Plays the announcement clips. Only open() can fail; the rest report nothing.

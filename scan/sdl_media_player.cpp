@@ -88,7 +88,7 @@ void SdlMediaPlayer::open()
     clipOpen_ = false;
     QString error;
     if (!loadWaveClip(fileName_, clip_, error))
-        throw EMCIDeviceError(error);
+        throw EMediaPlayerError(error);
     clipOpen_ = true;
 }
 

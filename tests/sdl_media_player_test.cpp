@@ -188,7 +188,7 @@ TEST_P(OpenFailureTest, ThrowsAReadableReasonAndForgetsThePreviousClip)
     try {
         player.open();
         FAIL() << "opened";
-    } catch (const EMCIDeviceError &e) {
+    } catch (const EMediaPlayerError &e) {
         const QString message = QString::fromStdString(e.what());
         EXPECT_TRUE(message.contains(QStringLiteral("x.wav"))) << e.what();
         EXPECT_GT(message.size(), QStringLiteral("x.wav: ").size() + 5) << e.what();

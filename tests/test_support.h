@@ -69,7 +69,7 @@ struct RecordingPlayer : TMediaPlayer {
     {
         log << "open";
         if (!openFailure.isEmpty())
-            throw EMCIDeviceError(openFailure);
+            throw EMediaPlayerError(openFailure);
     }
     int length() override { return clipLength; }
     void play() override { log << "play"; }
