@@ -7,22 +7,32 @@
 #include <QApplication>
 #include <QIcon>
 
-FormParts systemFormParts()
+FormParts formPartsWithPort(std::unique_ptr<TBComPort> port)
 {
     FormParts parts;
-    parts.comPort = std::make_unique<SerialPortQt>();
+    parts.comPort = std::move(port);
     parts.mediaPlayer = std::make_unique<SdlMediaPlayer>();
     parts.messageBoxes = std::make_unique<QtMessageBoxes>();
     parts.sleeper = std::make_unique<ThreadSleeper>();
     return parts;
 }
 
-int runProgram(QApplication &app, FormParts parts)
+FormParts systemFormParts()
+{
+    return formPartsWithPort(std::make_unique<SerialPortQt>());
+}
+
+QIcon programIcon()
 {
     QIcon icon;
     icon.addFile(":/icons/prozvonka-16.png", QSize(16, 16));
     icon.addFile(":/icons/prozvonka-32.png", QSize(32, 32));
-    app.setWindowIcon(icon);
+    return icon;
+}
+
+int runProgram(QApplication &app, FormParts parts)
+{
+    app.setWindowIcon(programIcon());
 
     TForm1 Form1(std::move(parts));
     Form1.create();

@@ -1,8 +1,5 @@
 #include "app/demo/demo_cable.h"
-#include "app/message_boxes.h"
 #include "app/program.h"
-#include "scan/sdl_media_player.h"
-#include "scan/sleeper.h"
 #include "tester/simulated_tester.h"
 
 #include <QApplication>
@@ -14,10 +11,5 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     DemoCable cable;
 
-    FormParts parts;
-    parts.comPort = cable.takePort();
-    parts.mediaPlayer = std::make_unique<SdlMediaPlayer>();
-    parts.messageBoxes = std::make_unique<QtMessageBoxes>();
-    parts.sleeper = std::make_unique<ThreadSleeper>();
-    return runProgram(app, std::move(parts));
+    return runProgram(app, formPartsWithPort(cable.takePort()));
 }

@@ -5,14 +5,11 @@
 //
 //   prozvonka-bench-memory [--seconds=10]
 #include "app/message_boxes.h"
-#include "scan/sdl_media_player.h"
-#include "scan/sleeper.h"
 #include "tester/simulated_tester.h"
-#include "app/unit1.h"
+#include "app/program.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -50,10 +47,7 @@ int main(int argc, char *argv[])
         if (std::strncmp(argv[i], "--seconds=", 10) == 0)
             seconds = std::atoi(argv[i] + 10);
 
-    QIcon icon;
-    icon.addFile(":/icons/prozvonka-16.png", QSize(16, 16));
-    icon.addFile(":/icons/prozvonka-32.png", QSize(32, 32));
-    app.setWindowIcon(icon);
+    app.setWindowIcon(programIcon());
 
     auto port = std::make_unique<SimulatedComPort>();
     SimulatedTester &tester = port->addTester(QStringLiteral("COM1"), 37);
@@ -61,11 +55,8 @@ int main(int argc, char *argv[])
         tester.setRinging(pos, true);
     // The call record would grow with every line call of a full-speed scan.
     port->setRecording(false);
-    FormParts parts;
-    parts.comPort = std::move(port);
-    parts.mediaPlayer = std::make_unique<SdlMediaPlayer>();
+    FormParts parts = formPartsWithPort(std::move(port));
     parts.messageBoxes = std::make_unique<CancellingBoxes>();
-    parts.sleeper = std::make_unique<ThreadSleeper>();
 
     TForm1 form(std::move(parts));
     form.create();

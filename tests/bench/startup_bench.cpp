@@ -10,15 +10,12 @@
 //   expose_epoch the wall-clock time of the expose, for a launcher's own clock
 //   painted_ms   main's first line to the window's first paint
 #include "app/message_boxes.h"
-#include "scan/sdl_media_player.h"
-#include "scan/sleeper.h"
 #include "tester/simulated_tester.h"
-#include "app/unit1.h"
+#include "app/program.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QIcon>
 #include <QWindow>
 
 #include <cstdio>
@@ -97,20 +94,14 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const double appMs = sinceMain.nsecsElapsed() / 1e6;
 
-    QIcon icon;
-    icon.addFile(":/icons/prozvonka-16.png", QSize(16, 16));
-    icon.addFile(":/icons/prozvonka-32.png", QSize(32, 32));
-    app.setWindowIcon(icon);
+    app.setWindowIcon(programIcon());
 
     auto port = std::make_unique<SimulatedComPort>();
     port->addTester(QStringLiteral("COM1"), 255);
     port->addPort(QStringLiteral("COM2"), SimulatedComPort::PortKind::Silent);
     port->setRecording(false);
-    FormParts parts;
-    parts.comPort = std::move(port);
-    parts.mediaPlayer = std::make_unique<SdlMediaPlayer>();
+    FormParts parts = formPartsWithPort(std::move(port));
     parts.messageBoxes = std::make_unique<CancellingBoxes>();
-    parts.sleeper = std::make_unique<ThreadSleeper>();
 
     TForm1 form(std::move(parts));
     const double formMs = sinceMain.nsecsElapsed() / 1e6;
