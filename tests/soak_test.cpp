@@ -4,10 +4,6 @@
 
 #include "test_support.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -84,25 +80,17 @@ long residentKilobytes()
     return 0;
 }
 
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef PROZVONKA_SANITIZED
 constexpr bool residentSizeIsMeaningful = false; // the sanitizer's quarantine grows by design
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool residentSizeIsMeaningful = false;
-#else
-constexpr bool residentSizeIsMeaningful = true;
-#endif
 #else
 constexpr bool residentSizeIsMeaningful = true;
 #endif
 
 TEST(Soak, MillionPassesStayInStepAndInShape)
 {
-    QTemporaryDir clips;
-    const QString previousDir = QDir::currentPath();
-    QDir::setCurrent(clips.path());
+    ClipsDirectory clips;
     for (int n : {2, 5, 13}) // some clips present, the rest missing
-        QFile(clips.filePath(QString::number(n) + ".wav")).open(QIODevice::WriteOnly);
+        clips.addEmptyFile(QString::number(n) + ".wav");
 
     constexpr int positions = 24;
     SimulatedComPort port;
@@ -151,8 +139,6 @@ TEST(Soak, MillionPassesStayInStepAndInShape)
         if (screen.conductorShown || screen.missingShown)
             screen.fault();
     }
-    QDir::setCurrent(previousDir);
-
     EXPECT_EQ(outOfStepAtMarker, 0);
     EXPECT_EQ(shownNotCurrent, 0);
     EXPECT_EQ(screen.faults, 0);

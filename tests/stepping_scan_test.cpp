@@ -6,10 +6,7 @@
 #include "app/panel.h"
 #include "test_support.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -55,8 +52,7 @@ struct ScanRecorder : ScanDisplay, TMediaPlayer, Sleeper {
 // A tester left by the search at its marker, and a scan over it, in a
 // directory of its own for the clips.
 struct ScanBench {
-    QTemporaryDir clips;
-    QString previousDir = QDir::currentPath();
+    ClipsDirectory clips;
     SimulatedComPort port;
     SimulatedTester *tester;
     TesterState state;
@@ -65,7 +61,6 @@ struct ScanBench {
 
     explicit ScanBench(int positions, std::initializer_list<int> ringing = {})
     {
-        QDir::setCurrent(clips.path());
         tester = &port.addTester("COM1", positions, positions);
         for (int pos : ringing)
             tester->setRinging(pos, true);
@@ -76,9 +71,6 @@ struct ScanBench {
         state.wirecount = quint8(positions);
         state.soundon = true;
     }
-    ~ScanBench() { QDir::setCurrent(previousDir); }
-
-    void addClip(const QString &name) { QFile(clips.filePath(name)).open(QIODevice::WriteOnly); }
 
     // The events of the next pass.
     QStringList pass()
@@ -118,7 +110,7 @@ TEST(ScanPass, WhatAConductorThatRingsThroughShows)
         ScanBench bench(4, {3});
         bench.state.soundon = c.soundOn;
         if (c.clipPresent)
-            bench.addClip("3.wav");
+            bench.clips.addEmptyFile("3.wav");
         EXPECT_EQ(bench.pass(), quietPass) << c.name;
         EXPECT_EQ(bench.pass(), quietPass) << c.name;
         EXPECT_EQ(bench.pass(), passAnnouncing(c.announcement)) << c.name;
@@ -129,7 +121,7 @@ TEST(ScanPass, WhatAConductorThatRingsThroughShows)
 TEST(ScanPass, DirectoryNamedLikeAClipCountsAsMissing)
 {
     ScanBench bench(1, {1});
-    QDir(bench.clips.path()).mkdir("1.wav");
+    QDir(bench.clips.dir.path()).mkdir("1.wav");
     EXPECT_TRUE(bench.pass().contains("missing 'Отсутствует звуковой файл 1.wav '"));
 }
 
@@ -198,7 +190,7 @@ TEST(ScanPass, SoundControlTakesEffectInTheSamePassFromEachPump)
     // Pumps 1 and 2 come before the continuity test, pump 3 right after the number is shown.
     for (int pump : {1, 2, 3}) {
         ScanBench bench(2, {1});
-        bench.addClip("1.wav");
+        bench.clips.addEmptyFile("1.wav");
         int pumps = 0;
         bench.recorder.onEvent = [&](const QString &event) {
             if (event == "pump" && ++pumps == pump)
@@ -212,25 +204,22 @@ TEST(ScanPass, SoundControlTakesEffectInTheSamePassFromEachPump)
 
 // The scan inside the real window, started by its timer.
 struct ScanningWindow : FormHarness {
-    QTemporaryDir clips;
-    QString previousDir = QDir::currentPath();
+    ClipsDirectory clips;
 
     ScanningWindow(int positions, std::initializer_list<int> ringing)
     {
-        QDir::setCurrent(clips.path());
         auto &t = port->addTester("COM1", positions);
         for (int pos : ringing)
             t.setRinging(pos, true);
         form->create();
         form->show();
     }
-    ~ScanningWindow() { QDir::setCurrent(previousDir); }
 };
 
 TEST(ScanInWindow, AnnouncesOnTheWidgetsAndExitEndsThePassThenCloses)
 {
     ScanningWindow w(3, {2});
-    QFile(w.clips.filePath("2.wav")).open(QIODevice::WriteOnly);
+    w.clips.addEmptyFile("2.wav");
     w.player->clipLength = 900;
     QStringList seenAtSleep;
     w.clock->duringSleep = [&](int) {
@@ -300,7 +289,7 @@ TEST(ScanInWindow, ErrorInAPassEndsTheScanInTheErrorBoxAndLeavesTheWindowIdle)
         {"continuity test", portVanishesAt(Call::ReadStatus, 4), statusFailed},
         {"clip that cannot be opened",
          [](ScanningWindow &w) {
-             QFile(w.clips.filePath("2.wav")).open(QIODevice::WriteOnly);
+             w.clips.addEmptyFile("2.wav");
              w.player->openFailure = "2.wav: File contains data in an unknown format";
          },
          "2.wav: File contains data in an unknown format."},

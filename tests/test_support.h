@@ -7,7 +7,10 @@
 #include "tester/simulated_tester.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <deque>
 #include <functional>
@@ -41,6 +44,19 @@ struct ScriptedMessageBoxes : MessageBoxes {
         errorCaptions << caption;
         errorTexts << text;
     }
+};
+
+// A fresh directory made the current one, where the scan looks for its clips;
+// the previous current directory comes back when it goes.
+struct ClipsDirectory {
+    QTemporaryDir dir;
+    QString previous = QDir::currentPath();
+
+    ClipsDirectory() { QDir::setCurrent(dir.path()); }
+    ~ClipsDirectory() { QDir::setCurrent(previous); }
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+    void addEmptyFile(const QString &name) const { QFile(path(name)).open(QIODevice::WriteOnly); }
 };
 
 // Time passes only when the scan sleeps.
